@@ -1,12 +1,13 @@
 # SPDX-FileCopyrightText: 2026 Tarnwick developers
 # SPDX-License-Identifier: MIT
 #
-# The two commands a newcomer needs, on top of the CMake presets:
-#   make run    build against Qt 6 and open the window
-#   make test   build and run the whole suite against Qt 6 and Qt 5
+# The commands a newcomer needs, on top of the CMake presets:
+#   make run      build against Qt 6 and open the window
+#   make test     build and run the whole suite against Qt 6 and Qt 5
+#   make package  build the Debian package build/tarnwick_<version>_<arch>.deb
 # Each installs missing Debian packages first (scripts/install-deps).
 
-.PHONY: all deps build build-qt5 run test test-qt6 test-qt5 clean
+.PHONY: all deps build build-qt5 run test test-qt6 test-qt5 package clean
 
 all: build
 
@@ -33,6 +34,9 @@ test-qt6: build
 
 test-qt5: build-qt5
 	ctest --preset qt5
+
+package: build
+	cmake --build --preset qt6 --target package
 
 clean:
 	rm -rf build build-qt5
