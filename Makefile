@@ -37,6 +37,13 @@ test-qt6: build
 test-qt5: build-qt5
 	ctest --preset qt5
 
+# `make test` fuzzes the registry file scanner and editor for 45 seconds; this
+# runs it longer, e.g. make fuzz FUZZ_SECONDS=3600.
+FUZZ_SECONDS = 600
+.PHONY: fuzz
+fuzz: deps
+	fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
 package: build
 	cmake --build --preset qt6 --target package
 
