@@ -34,6 +34,9 @@ WIDTH_ENTRY = (60, 109)     # le_war3_width
 HEIGHT_ENTRY = (151, 109)   # le_war3_height
 FILL_BUTTON = (55, 151)     # pb_get_res, "全屏"
 SAVE_BUTTON = (137, 151)    # pb_set_res, "保存"
+# The two value labels, cut to the width they share: (x, y, width, height).
+SCREEN_LABEL = (116, 39, 111, 16)   # lb_screnn_res
+GAME_LABEL = (116, 69, 111, 16)     # lb_war3_res
 
 # The game's values as Wine writes them in user-found.reg (1024 x 768), and
 # as they must read after storing 1280 x 1024.
@@ -192,6 +195,9 @@ def check_stored_1280_by_1024(session):
     got = session.user_reg_bytes()
     expect(got == wanted, "user.reg is not the original with 1280 x 1024 stored:\n"
            + diff(wanted, got))
+    # The screen is 1280 x 1024 too, so the game's label must now match the screen's.
+    expect(wait_until(lambda: game_label_reads_like_screen_label(session), EVENT_TIMEOUT),
+           "the game's resolution label does not show the stored 1280 * 1024")
 
 
 def diff(wanted, got):
@@ -211,16 +217,37 @@ def quit_with_escape(session):
         expect(status == 0, "exit status %d" % status)
 
 
+def grab(session):
+    """The window's pixels as a binary PPM, one byte a channel."""
+    return session.run("import", "-silent", "-window", session.window, "-depth", "8", "ppm:-")
+
+
+def crop(ppm, left, top, width, height):
+    # The header is four words, each followed by one whitespace byte.
+    header = ppm.split(maxsplit=4)[:4]
+    expect(header[0] == b"P6" and header[3] == b"255", "import gave no 8-bit PPM")
+    pixels = ppm[sum(len(word) + 1 for word in header):]
+    stride = int(header[1]) * 3
+    return b"".join(pixels[row * stride + left * 3:row * stride + (left + width) * 3]
+                    for row in range(top, top + height))
+
+
+def game_label_reads_like_screen_label(session):
+    """Whether lb_war3_res shows the same text as lb_screnn_res: both labels
+    draw in the same font from the same x, so equal text gives equal pixels
+    in the width they share."""
+    ppm = grab(session)
+    return crop(ppm, *GAME_LABEL) == crop(ppm, *SCREEN_LABEL)
+
+
 def take_screenshot(session, path):
     """Saves the window as PNG once two grabs in a row agree (it has painted)."""
     with step("screenshot saved to %s" % path):
-        def grab():
-            return session.run("import", "-silent", "-window", session.window, "ppm:-")
-        previous = [grab()]
+        previous = [grab(session)]
 
         def settled():
             time.sleep(0.1)
-            current = grab()
+            current = grab(session)
             same = current == previous[0]
             previous[0] = current
             return same
@@ -234,6 +261,10 @@ def take_screenshot(session, path):
 def rejects_bad_entries_then_stores_typed_values(session):
     show_window(session)
     check_window_size(session)
+    with step("the labels show different resolutions for the screen and the game"):
+        # the check after saving relies on telling these two apart
+        expect(wait_until(lambda: not game_label_reads_like_screen_label(session), EVENT_TIMEOUT),
+               "the game's 1024 * 768 looks like the screen's 1280 * 1024")
     with step("an empty width gets a box and writes nothing"):
         session.fill(WIDTH_ENTRY, "")
         session.fill(HEIGHT_ENTRY, "1024")
@@ -244,7 +275,7 @@ def rejects_bad_entries_then_stores_typed_values(session):
         session.fill(HEIGHT_ENTRY, "abc")
         save_and_dismiss_box(session)
         check_unchanged(session)
-    with step("1280 x 1024 typed and saved is stored, every other byte kept"):
+    with step("1280 x 1024 typed and saved is stored and shown, every other byte kept"):
         session.fill(HEIGHT_ENTRY, "1024")
         save_and_dismiss_box(session)
         check_stored_1280_by_1024(session)
@@ -253,7 +284,8 @@ def rejects_bad_entries_then_stores_typed_values(session):
 
 def stores_the_screen_size(session):
     show_window(session)
-    with step("全屏 then 保存 stores the X screen's %d x %d" % (xvfb.SCREEN_WIDTH, xvfb.SCREEN_HEIGHT)):
+    screen = (xvfb.SCREEN_WIDTH, xvfb.SCREEN_HEIGHT)
+    with step("全屏 then 保存 stores and shows the X screen's %d x %d" % screen):
         session.click(FILL_BUTTON)
         save_and_dismiss_box(session)
         check_stored_1280_by_1024(session)
@@ -266,7 +298,7 @@ def does_nothing_without_the_game(session):
         session.click(FILL_BUTTON)
         session.click(SAVE_BUTTON)
         box = wait_until(lambda: session.visible_windows() - {session.window}, NO_BOX_WAIT)
-        expect(not box, "a window appeared")
+        expect(not box, "a message box appeared")
         check_unchanged(session)
     # A box left open would take this Escape and keep the program running.
     quit_with_escape(session)
