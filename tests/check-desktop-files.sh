@@ -11,8 +11,6 @@ data=$1
 status=0
 
 # desktop-file-validate fails only on errors; a warning fails here too.
-# Hints do not: the entry sits in two main categories, Game and Utility, on
-# purpose, and the validator hints that menus may then list it twice.
 report=$(desktop-file-validate "$data/org.example.tarnwick.desktop" 2>&1) || status=1
 [ -n "$report" ] && printf '%s\n' "$report"
 if printf '%s\n' "$report" | grep -q -E ': (error|warning): '; then
