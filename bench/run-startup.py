@@ -53,9 +53,10 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="tarnwick-bench-") as prefix, xvfb.Xvfb() as server:
         user_reg = os.path.join(prefix, "user.reg")
-        subprocess.run([sys.executable, os.path.join(SOURCE, "tests", "data", "recipe", "make-large.py"),
-                        os.path.join(SOURCE, "tests", "data", "user-found.reg"),
-                        str(LARGE_KEYS), user_reg], check=True)
+        data = os.path.join(SOURCE, "tests", "data")
+        subprocess.run([sys.executable, os.path.join(data, "recipe", "make-large.py"),
+                        os.path.join(data, "user-found.reg"), str(LARGE_KEYS), user_reg],
+                       check=True)
         env = server.environment(WINEPREFIX=prefix)
         programs = {"tarnwick": tarnwick, "bare window": bare}
         print("start-up to a mapped window, %d runs each, user.reg of %.1f MiB"

@@ -191,7 +191,8 @@ def check_unchanged(session):
 def check_stored_1280_by_1024(session):
     for line in (FOUND_WIDTH, FOUND_HEIGHT):
         expect(session.original.count(line) == 1, "the fixture should hold %r once" % line)
-    wanted = session.original.replace(FOUND_WIDTH, STORED_WIDTH).replace(FOUND_HEIGHT, STORED_HEIGHT)
+    wanted = session.original.replace(FOUND_WIDTH, STORED_WIDTH)
+    wanted = wanted.replace(FOUND_HEIGHT, STORED_HEIGHT)
     got = session.user_reg_bytes()
     expect(got == wanted, "user.reg is not the original with 1280 x 1024 stored:\n"
            + diff(wanted, got))
@@ -338,7 +339,8 @@ def main():
             scenarios = SCREENSHOT_ONLY if args.screenshot_only else SCENARIOS
             for number, (fixture, scenario) in enumerate(scenarios):
                 print("# %s on %s" % (scenario.__name__.replace("_", " "), fixture), flush=True)
-                session = Session(server, program, fixture, args.screenshot if number == 0 else None)
+                screenshot = args.screenshot if number == 0 else None
+                session = Session(server, program, fixture, screenshot)
                 try:
                     scenario(session)
                 except StepFailed:
