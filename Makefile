@@ -61,7 +61,7 @@ demo: build
 
 # Each benchmark is an executable that takes the Qt 6 build folder; add new
 # ones to the list.
-BENCHMARKS = bench/run-startup.py
+BENCHMARKS = bench/run-startup.py bench/run-store.py
 
 bench: build
 	@for benchmark in $(BENCHMARKS); do \
