@@ -113,24 +113,32 @@ const WineRegistryKeyScan &WinePrefixBackend::scan()
 {
     if (m_scan)
         return *m_scan;
-
-    // A small buffer, whatever the file's size: a lived-in prefix's user.reg
-    // runs to many megabytes, and the key sits anywhere in it.
-    WineRegistryScanner scanner(m_keyPath, WineRegistryScanner::View::Program32Bit);
-    QFile file(m_fileName);
-    bool readWhole = false;
-    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        m_scannedIdentity = identityOf(file.handle());
-        QByteArray buffer(64 * 1024, Qt::Uninitialized);
-        qint64 got = 0;
-        while ((got = file.read(buffer.data(), buffer.size())) > 0)
-            scanner.feed(buffer.constData(), got);
-        readWhole = got == 0;
+    for (const auto pace : {WineRegistryScanner::Pace::Skim, WineRegistryScanner::Pace::Exact}) {
+        m_scan = readFile(pace);
+        if (!m_scan->needsExactScan)
+            break;
     }
-    m_scan = readWhole ? scanner.finish() : WineRegistryKeyScan();
-    if (!readWhole)
-        m_scannedIdentity.reset();
     return *m_scan;
+}
+
+// A small buffer, whatever the file's size: a lived-in prefix's user.reg runs
+// to many megabytes, and the key sits anywhere in it.
+WineRegistryKeyScan WinePrefixBackend::readFile(WineRegistryScanner::Pace pace)
+{
+    m_scannedIdentity.reset();
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return {};
+    const auto identity = identityOf(file.handle());
+    WineRegistryScanner scanner(m_keyPath, WineRegistryScanner::View::Program32Bit, pace);
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    qint64 got = 0;
+    while ((got = file.read(buffer.data(), buffer.size())) > 0)
+        scanner.feed(buffer.constData(), got);
+    if (got < 0)
+        return {};
+    m_scannedIdentity = identity;
+    return scanner.finish();
 }
 
 bool WinePrefixBackend::fail(const QString &reason)

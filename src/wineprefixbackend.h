@@ -49,6 +49,7 @@ private:
     static std::optional<FileIdentity> identityOf(const QString &fileName);
 
     const WineRegistryKeyScan &scan();
+    WineRegistryKeyScan readFile(WineRegistryScanner::Pace pace);
     bool store();
     bool fail(const QString &reason);
 

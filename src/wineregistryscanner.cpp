@@ -182,6 +182,30 @@ enum class HexLine { Complete, Continues, Malformed };
 
 HexLine readHexLine(const char *p, const char *end, QByteArray *bytes)
 {
+    // Wine writes one or two digits a byte, commas between, and a backslash
+    // last when the data goes on. That form, nearly every hex line there is,
+    // is read here directly; anything else by the general rules below.
+    const qsizetype bytesBefore = bytes ? bytes->size() : 0;
+    const char *q = p;
+    while (q < end) {
+        int byte = hexDigit(*q);
+        if (byte < 0)
+            break;
+        if (++q < end && hexDigit(*q) >= 0)
+            byte = byte * 16 + hexDigit(*q++);
+        if (bytes)
+            bytes->append(char(byte));
+        if (q == end || *q != ',')
+            break;
+        ++q;
+    }
+    if (q == end)
+        return HexLine::Complete;
+    if (*q == '\\' && q + 1 == end)
+        return HexLine::Continues;
+    if (bytes)
+        bytes->truncate(bytesBefore);
+
     p = parseHexRun(p, end, bytes);
     if (!p)
         return HexLine::Malformed;
@@ -214,9 +238,9 @@ DataTag readDataTag(const char *p, const char *end)
             return {k.kind, k.type, p + length};
     }
     if (end - p >= 4 && std::memcmp(p, "hex(", 4) == 0) {
-        const char *next = nullptr;
+        const char *next = nullptr; // left at the digits' start when there are none: "hex():" is type 0
         const quint64 type = parseUnsignedHex(p + 4, end, &next);
-        if (next > p + 4 && end - next >= 2 && next[0] == ')' && next[1] == ':')
+        if (end - next >= 2 && next[0] == ')' && next[1] == ':')
             return {DataTag::Hex, int(quint32(type)), next + 2};
     }
     return {};
@@ -243,6 +267,50 @@ bool componentsEqual(QStringView a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A key path as a header spells it, in lower case, when no character needs
+// escaping; empty when one does.
+QByteArray plainHeaderPath(const QStringList &path)
+{
+    QByteArrayList components;
+    for (const QString &component : path) {
+        for (QChar c : component) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('\\') || c == QLatin1Char('[')
+                || c == QLatin1Char(']'))
+                return {};
+        }
+        components << component.toLatin1().toLower();
+    }
+    return components.join("\\\\");
+}
+
+// Where a section header's raw text first differs from a plain header path,
+// compared as Wine compares ASCII: case-insensitively. -1 when an escape or a
+// byte beyond ASCII stands in the way first, or the path matches to its end:
+// then only unescaping the header can tell.
+qsizetype plainDifference(const char *text, const char *end, const QByteArray &lowerPath)
+{
+    const char *path = lowerPath.constData();
+    const qsizetype length = lowerPath.size();
+    const qsizetype available = end - text;
+    for (qsizetype i = 0; i < available; ++i) {
+        const char c = text[i];
+        const bool plain = c != '\\' && static_cast<unsigned char>(c) < 0x80;
+        if (i == length)
+            return plain && c != ']' ? i : -1;
+        const char wanted = path[i];
+        if (c == wanted || (c >= 'A' && c <= 'Z' && c - 'A' + 'a' == wanted)) {
+            if (c == '\\') { // a separator in the path; the header must double it too
+                if (i + 1 == available || text[i + 1] != '\\')
+                    return -1;
+                ++i;
+            }
+            continue;
+        }
+        return plain ? i : -1;
+    }
+    return -1;
+}
+
 } // namespace
 
 QVariant WineRegistryKeyScan::value(const QString &name) const
@@ -254,7 +322,8 @@ QVariant WineRegistryKeyScan::value(const QString &name) const
     return {};
 }
 
-WineRegistryScanner::WineRegistryScanner(const QStringList &keyPath, View view)
+WineRegistryScanner::WineRegistryScanner(const QStringList &keyPath, View view, Pace pace)
+    : m_pace(pace)
 {
     m_targets[0].path = keyPath;
     m_redirects = view == View::Program32Bit && !keyPath.isEmpty()
@@ -264,6 +333,8 @@ WineRegistryScanner::WineRegistryScanner(const QStringList &keyPath, View view)
         redirected.insert(1, QStringLiteral("Wow6432Node"));
         m_targets[1].path = redirected;
     }
+    for (int t = 0; t < 2; ++t)
+        m_plainPaths[t] = plainHeaderPath(m_targets[t].path);
 }
 
 void WineRegistryScanner::feed(const char *data, qsizetype size)
@@ -271,50 +342,45 @@ void WineRegistryScanner::feed(const char *data, qsizetype size)
     const char *end = data + size;
     const char *p = data;
     if (!m_carry.isEmpty()) {
-        const char *newline = static_cast<const char *>(std::memchr(p, '\n', size_t(size)));
+        const auto newline = static_cast<const char *>(std::memchr(p, '\n', size_t(size)));
         if (!newline) {
             m_carry.append(p, size);
-            m_offset += size;
             return;
         }
         m_carry.append(p, newline + 1 - p);
-        m_offset += newline + 1 - p;
         p = newline + 1;
-        readLine(m_carry.constData(), m_carry.size());
+        readLines(m_carry.constData(), m_carry.constData() + m_carry.size());
         m_carry.clear();
     }
-    while (p < end) {
-        const char *newline = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-        if (!newline) {
-            m_carry.append(p, end - p);
-            m_offset += end - p;
-            return;
-        }
-        m_offset += newline + 1 - p;
-        readLine(p, newline + 1 - p);
-        p = newline + 1;
-    }
+    const auto lastNewline = static_cast<const char *>(memrchr(p, '\n', size_t(end - p)));
+    const char *complete = lastNewline ? lastNewline + 1 : p;
+    readLines(p, complete);
+    m_carry.append(complete, end - complete);
 }
 
 WineRegistryKeyScan WineRegistryScanner::finish()
 {
     if (!m_carry.isEmpty()) {
-        readLine(m_carry.constData(), m_carry.size());
+        readLines(m_carry.constData(), m_carry.constData() + m_carry.size());
         m_carry.clear();
     }
+    // Whether the file ends inside a hex value matters to what is appended.
+    if (isSkimming() && m_lastSkimmedLineMayContinue)
+        m_needsExactScan = true;
     const bool endsInContinuation = m_continues;
     if (m_continues)
         endDefinition(false); // Wine finds no next line and drops the value's data
 
     const Target &target = m_targets[m_redirects && m_hasWow6432Node ? 1 : 0];
     WineRegistryKeyScan result;
+    result.needsExactScan = m_needsExactScan;
     result.isRegistryFile = m_isRegistryFile;
     result.size = m_offset;
     result.lineEnding = m_lineEnding;
     result.endsWithLineEnding = m_endsWithLineEnding;
     result.endsInContinuation = endsInContinuation;
     result.keyPath = target.path;
-    if (m_isRegistryFile) {
+    if (m_isRegistryFile && !m_needsExactScan) {
         result.keyFound = target.found;
         result.keyEnd = target.keyEnd;
         result.values = target.values;
@@ -324,15 +390,104 @@ WineRegistryKeyScan WineRegistryScanner::finish()
 
 WineRegistryKeyScan WineRegistryScanner::scan(const QByteArray &bytes, const QStringList &keyPath, View view)
 {
-    WineRegistryScanner scanner(keyPath, view);
-    scanner.feed(bytes.constData(), bytes.size());
-    return scanner.finish();
+    for (const Pace pace : {Pace::Skim, Pace::Exact}) {
+        WineRegistryScanner scanner(keyPath, view, pace);
+        scanner.feed(bytes.constData(), bytes.size());
+        WineRegistryKeyScan result = scanner.finish();
+        if (!result.needsExactScan)
+            return result;
+    }
+    Q_UNREACHABLE();
+    return {};
 }
 
-void WineRegistryScanner::readLine(const char *line, qsizetype length)
+bool WineRegistryScanner::isSkimming() const
 {
-    m_lineOffset = m_offset - length;
-    m_lineEnd = m_offset;
+    return m_pace == Pace::Skim && m_section < 0 && !m_continues && !m_atFirstLine;
+}
+
+// Reads the whole lines in [begin, end); only the file's last line lacks a line ending.
+void WineRegistryScanner::readLines(const char *begin, const char *end)
+{
+    const qint64 base = m_offset;
+    m_offset += end - begin;
+    if ((!m_atFirstLine && !m_isRegistryFile) || m_needsExactScan)
+        return; // nothing more to learn from this file in this pass
+
+    for (const char *p = begin; p < end;) {
+        if (isSkimming()) {
+            p = skimToHeader(p, end);
+            if (p == end)
+                return;
+        }
+        const auto newline = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *next = newline ? newline + 1 : end;
+        readLine(p, next - p, base + (p - begin));
+        p = next;
+    }
+}
+
+// Outside the key only section headers matter, so lines are skipped unread
+// up to the next line that starts with "[". Such a line is no header when a
+// hex value runs on into it; if the line before it might do that, only a
+// line-by-line pass can tell, and the scan asks for one.
+const char *WineRegistryScanner::skimToHeader(const char *p, const char *end)
+{
+    m_endsWithLineEnding = end[-1] == '\n';
+    for (const char *search = p;;) {
+        const auto bracket = static_cast<const char *>(std::memchr(search, '[', size_t(end - search)));
+        if (!bracket)
+            break;
+        const char *lineStart = bracket;
+        while (lineStart > p && lineStart[-1] != '\n' && isSpace(lineStart[-1]))
+            --lineStart;
+        if (lineStart == p || lineStart[-1] == '\n') {
+            bool previousMayContinue = m_lastSkimmedLineMayContinue;
+            if (lineStart > p) {
+                const char *previousEnd = lineStart - 1;
+                const auto newline = static_cast<const char *>(memrchr(p, '\n', size_t(previousEnd - p)));
+                previousMayContinue = mayContinue(newline ? newline + 1 : p, previousEnd);
+            }
+            if (previousMayContinue) {
+                m_needsExactScan = true;
+                return end;
+            }
+            return lineStart;
+        }
+        search = bracket + 1;
+    }
+    const char *lastEnd = m_endsWithLineEnding ? end - 1 : end;
+    const auto newline = static_cast<const char *>(memrchr(p, '\n', size_t(lastEnd - p)));
+    m_lastSkimmedLineMayContinue = mayContinue(newline ? newline + 1 : p, lastEnd);
+    return end;
+}
+
+// Whether a line, read either as a fresh line or as the continuation of a hex
+// value, could run on into the next one. `end` is where its line ending starts.
+bool WineRegistryScanner::mayContinue(const char *line, const char *end)
+{
+    if (end > line && end[-1] == '\r')
+        --end;
+    const char *text = skipSpace(line, end);
+    if (readHexLine(text, end, nullptr) == HexLine::Continues)
+        return true;
+    if (text == end || (*text != '"' && *text != '@'))
+        return false;
+    const char *p = *text == '"' ? decodeEscaped(text + 1, end, '"', nullptr) : text + 1;
+    if (!p)
+        return false;
+    p = skipSpace(p, end);
+    if (p == end || *p != '=')
+        return false;
+    const DataTag tag = readDataTag(skipSpace(p + 1, end), end);
+    return tag.kind == DataTag::Hex && readHexLine(tag.data, end, nullptr) == HexLine::Continues;
+}
+
+void WineRegistryScanner::readLine(const char *line, qsizetype length, qint64 offset)
+{
+    m_lastSkimmedLineMayContinue = false; // read in full, so m_continues knows
+    m_lineOffset = offset;
+    m_lineEnd = offset + length;
     // Wine strips the newline, then one carriage return.
     const bool hasLineEnding = length > 0 && line[length - 1] == '\n';
     qsizetype contentLength = hasLineEnding ? length - 1 : length;
@@ -345,8 +500,6 @@ void WineRegistryScanner::readLine(const char *line, qsizetype length)
         readFirstLine(line, contentLength, hasLineEnding);
         return;
     }
-    if (!m_isRegistryFile)
-        return; // Wine ignores the whole file
 
     const char *end = line + contentLength;
     const char *text = skipSpace(line, end);
@@ -385,35 +538,47 @@ void WineRegistryScanner::readHeader(const char *text, const char *end, qint64 l
 // path on backslashes and skips empty components.
 int WineRegistryScanner::targetNamedBy(const char *text, const char *end)
 {
+    // Most headers differ from the key early, in plain ASCII: those are told
+    // apart without unescaping. A header that reaches "Software\Wow6432Node"
+    // is always unescaped, since that key's presence redirects the look-up.
+    static const qsizetype wowNodeLength = qsizetype(std::strlen("Software\\\\Wow6432Node"));
+    if (!m_plainPaths[0].isEmpty() && plainDifference(text, end, m_plainPaths[0]) >= 0) {
+        if (!m_redirects)
+            return -1;
+        const qsizetype wow = m_plainPaths[1].isEmpty() ? -1 : plainDifference(text, end, m_plainPaths[1]);
+        if (wow >= 0 && wow < wowNodeLength)
+            return -1;
+    }
+
     m_decoded.resize(0);
     if (!decodeEscaped(text, end, ']', &m_decoded))
         return -1; // no closing bracket: Wine cannot create the key
 
-    QVector<QStringView> components;
+    const int targets = m_redirects ? 2 : 1;
+    bool matches[2] = {true, m_redirects};
+    bool underWowNode = m_redirects;
+    int count = 0;
     const QStringView path(m_decoded);
-    qsizetype start = 0;
-    while (start <= path.size()) {
+    for (qsizetype start = 0; start < path.size();) {
         qsizetype stop = path.indexOf(QLatin1Char('\\'), start);
         if (stop < 0)
             stop = path.size();
-        if (stop > start)
-            components.append(path.mid(start, stop - start));
+        if (stop > start) {
+            const QStringView component = path.mid(start, stop - start);
+            for (int t = 0; t < targets; ++t) {
+                const QStringList &wanted = m_targets[t].path;
+                matches[t] = matches[t] && count < wanted.size() && componentsEqual(component, wanted.at(count));
+            }
+            if (count < 2)
+                underWowNode = underWowNode && componentsEqual(component, m_targets[1].path.at(count));
+            ++count;
+        }
         start = stop + 1;
     }
-
-    if (m_redirects && components.size() >= 2 && componentsEqual(components.at(0), m_targets[1].path.at(0))
-        && componentsEqual(components.at(1), m_targets[1].path.at(1)))
+    if (underWowNode && count >= 2)
         m_hasWow6432Node = true;
-
-    const int targets = m_redirects ? 2 : 1;
     for (int t = 0; t < targets; ++t) {
-        const QStringList &wanted = m_targets[t].path;
-        if (components.size() != wanted.size())
-            continue;
-        bool same = true;
-        for (int i = 0; same && i < wanted.size(); ++i)
-            same = componentsEqual(components.at(i), wanted.at(i));
-        if (same)
+        if (matches[t] && count == m_targets[t].path.size())
             return t;
     }
     return -1;

@@ -25,6 +25,7 @@ struct WineRegistryValueLine
 // What a scan found out about one key of a Wine registry file (user.reg, system.reg).
 struct WineRegistryKeyScan
 {
+    bool needsExactScan = false;     // a skimming pass could not tell; scan again line by line
     bool isRegistryFile = false;     // the first line says "WINE REGISTRY Version 2"
     qint64 size = 0;
     QByteArray lineEnding = "\n";    // the file's own, taken from its first line
@@ -52,8 +53,13 @@ class WineRegistryScanner
 {
 public:
     enum class View { Native, Program32Bit };
+    // Skim reads only section headers outside the key, at the speed of a
+    // memory search; a file whose structure that cannot settle (a hex value
+    // running on into a "[" line) comes back with needsExactScan, and an
+    // Exact scan, which reads every line, settles it.
+    enum class Pace { Skim, Exact };
 
-    explicit WineRegistryScanner(const QStringList &keyPath, View view = View::Native);
+    explicit WineRegistryScanner(const QStringList &keyPath, View view = View::Native, Pace pace = Pace::Skim);
 
     void feed(const char *data, qsizetype size);
     WineRegistryKeyScan finish();
@@ -70,7 +76,11 @@ private:
         QVector<WineRegistryValueLine> values;
     };
 
-    void readLine(const char *line, qsizetype length);
+    bool isSkimming() const;
+    void readLines(const char *begin, const char *end);
+    const char *skimToHeader(const char *p, const char *end);
+    static bool mayContinue(const char *line, const char *end);
+    void readLine(const char *line, qsizetype length, qint64 offset);
     void readFirstLine(const char *content, qsizetype length, bool hasLineEnding);
     void readHeader(const char *text, const char *end, qint64 lineEnd);
     void readValue(const char *text, const char *contentBegin, const char *end, qint64 lineBegin);
@@ -79,11 +89,16 @@ private:
     int targetNamedBy(const char *text, const char *end);
 
     Target m_targets[2]; // the key as asked for, and its Wow6432Node twin
+    QByteArray m_plainPaths[2]; // the targets as headers spell them, when that is plain
     bool m_hasWow6432Node = false;
     bool m_redirects = false;
 
+    Pace m_pace;
+    bool m_needsExactScan = false;
+    bool m_lastSkimmedLineMayContinue = false;
+
     QByteArray m_carry;       // a line that a chunk cut in two
-    qint64 m_offset = 0;      // file offset of the next byte fed
+    qint64 m_offset = 0;      // file offset of the first byte not yet read
     qint64 m_lineOffset = 0;  // file offset of the line being read
     qint64 m_lineEnd = 0;
     qint64 m_contentEnd = 0;

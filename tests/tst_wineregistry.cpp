@@ -131,6 +131,15 @@ void TestWineRegistry::readsValuesAsWineLoadsThem_data()
         Header + "\n[Other] 1\n\"blob\"=hex:01,02,\\\n[Software\\\\Blizzard Entertainment\\\\Warcraft III\\\\Video] 1\n"
                  "\"reswidth\"=dword:00000500\n", QVariant());
     row("value after a long hex value", gameSection("\"blob\"=hex:01,\\\n  02,\\\n  03\n\"reswidth\"=dword:00000500\n"), 1280);
+    row("a quoted line ends the hex value it continues",
+        Header + "\n[Other] 1\n\"a\"=hex:01,\\\n\"b\"=hex:02,\\\n[Software\\\\Blizzard Entertainment\\\\Warcraft III\\\\Video] 1\n"
+                 "\"reswidth\"=dword:00000500\n", 1280);
+    row("a fresh hex value after it runs on again",
+        Header + "\n[Other] 1\n\"a\"=hex:01,\\\n\"b\"=hex:02,\\\n\"c\"=hex:03,\\\n"
+                 "[Software\\\\Blizzard Entertainment\\\\Warcraft III\\\\Video] 1\n\"reswidth\"=dword:00000500\n", QVariant());
+    row("a malformed hex line does not run on",
+        Header + "\n[Other] 1\n\"a\"=hex:01,zz,\\\n[Software\\\\Blizzard Entertainment\\\\Warcraft III\\\\Video] 1\n"
+                 "\"reswidth\"=dword:00000500\n", 1280);
 }
 
 void TestWineRegistry::readsValuesAsWineLoadsThem()
@@ -138,6 +147,11 @@ void TestWineRegistry::readsValuesAsWineLoadsThem()
     QFETCH(QByteArray, file);
     QFETCH(QVariant, width);
     QCOMPARE(scanGameKey(file).value("reswidth"), width);
+
+    // Skimming past other sections must see the key as reading every line does.
+    WineRegistryScanner exact(GameKey, WineRegistryScanner::View::Program32Bit, WineRegistryScanner::Pace::Exact);
+    exact.feed(file.constData(), file.size());
+    QCOMPARE(exact.finish().value("reswidth"), width);
 }
 
 void TestWineRegistry::ignoresFilesWineWouldIgnore_data()
