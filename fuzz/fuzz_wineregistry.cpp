@@ -5,7 +5,8 @@
 // stops (so that libFuzzer keeps the input) when one of these fails:
 //  - scanning the bytes in chunks of any size finds what one whole scan finds;
 //  - storing the two resolution values changes only the bytes inside the
-//    edits, and a fresh scan of a registry file then reads exactly those values;
+//    edits, and a fresh scan of a registry file then reads exactly those
+//    values, and the key's other values as they were;
 //  - storing the same values again into the edited file changes nothing.
 // The input is the file itself, so every seed is a plain registry file; the
 // chunk sizes, the view and the values come from a hash of it.
@@ -124,6 +125,29 @@ void checkOnlySplicesChanged(const QByteArray &original, const QVector<ByteSplic
     check(edited.mid(to) == original.mid(from), "bytes after the last splice are unchanged");
 }
 
+// The key's definitions of every value but the two written, in file order.
+QVector<QPair<QString, QVariant>> otherValues(const WineRegistryKeyScan &scan)
+{
+    QVector<QPair<QString, QVariant>> others;
+    for (const WineRegistryValueLine &line : scan.values) {
+        if (line.name.compare(WidthName, Qt::CaseInsensitive) != 0
+            && line.name.compare(HeightName, Qt::CaseInsensitive) != 0)
+            others.append({line.name, line.value});
+    }
+    return others;
+}
+
+bool sameValues(const QVector<QPair<QString, QVariant>> &a, const QVector<QPair<QString, QVariant>> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.at(i).first != b.at(i).first || !sameValue(a.at(i).second, b.at(i).second))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -157,6 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(rescanned.keyPath == whole.keyPath, "the edit does not change where the key is looked up");
     check(sameValue(rescanned.value(WidthName), int(width)), "the width reads back as written");
     check(sameValue(rescanned.value(HeightName), int(height)), "the height reads back as written");
+    check(sameValues(otherValues(rescanned), otherValues(whole)), "the key's other values keep their data");
     check(withSplices(edited, dwordSplices(rescanned, values, UnixSeconds)) == edited,
           "storing the same values again changes nothing");
     return 0;
