@@ -415,6 +415,8 @@ void WineRegistryScanner::readLines(const char *begin, const char *end)
         return; // nothing more to learn from this file in this pass
 
     for (const char *p = begin; p < end;) {
+        if (!m_atFirstLine && !m_isRegistryFile)
+            return; // Wine ignores the whole file
         if (isSkimming()) {
             p = skimToHeader(p, end);
             if (p == end)
