@@ -5,7 +5,9 @@
 
 #include <QStringView>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -14,6 +16,13 @@ constexpr char FirstLine[] = "WINE REGISTRY Version 2";
 // Registry value types that the key's values are read as.
 enum RegistryType { RegNone = 0, RegSz = 1, RegExpandSz = 2, RegBinary = 3, RegDword = 4,
                     RegMultiSz = 7, RegQword = 11 };
+
+// The last `c` in [begin, end), or nullptr (memrchr, which not every C library has).
+const char *findLast(const char *begin, const char *end, char c)
+{
+    const auto found = std::find(std::make_reverse_iterator(end), std::make_reverse_iterator(begin), c);
+    return found.base() == begin ? nullptr : found.base() - 1;
+}
 
 bool isSpace(char c)
 {
@@ -352,7 +361,7 @@ void WineRegistryScanner::feed(const char *data, qsizetype size)
         readLines(m_carry.constData(), m_carry.constData() + m_carry.size());
         m_carry.clear();
     }
-    const auto lastNewline = static_cast<const char *>(memrchr(p, '\n', size_t(end - p)));
+    const auto lastNewline = findLast(p, end, '\n');
     const char *complete = lastNewline ? lastNewline + 1 : p;
     readLines(p, complete);
     m_carry.append(complete, end - complete);
@@ -447,7 +456,7 @@ const char *WineRegistryScanner::skimToHeader(const char *p, const char *end)
             bool previousMayContinue = m_lastSkimmedLineMayContinue;
             if (lineStart > p) {
                 const char *previousEnd = lineStart - 1;
-                const auto newline = static_cast<const char *>(memrchr(p, '\n', size_t(previousEnd - p)));
+                const auto newline = findLast(p, previousEnd, '\n');
                 previousMayContinue = mayContinue(newline ? newline + 1 : p, previousEnd);
             }
             if (previousMayContinue) {
@@ -459,7 +468,7 @@ const char *WineRegistryScanner::skimToHeader(const char *p, const char *end)
         search = bracket + 1;
     }
     const char *lastEnd = m_endsWithLineEnding ? end - 1 : end;
-    const auto newline = static_cast<const char *>(memrchr(p, '\n', size_t(lastEnd - p)));
+    const auto newline = findLast(p, lastEnd, '\n');
     m_lastSkimmedLineMayContinue = mayContinue(newline ? newline + 1 : p, lastEnd);
     return end;
 }
