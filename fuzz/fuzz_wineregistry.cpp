@@ -4,6 +4,7 @@
 // Feeds arbitrary bytes to the Wine registry file scanner and editor, and
 // stops (so that libFuzzer keeps the input) when one of these fails:
 //  - scanning the bytes in chunks of any size finds what one whole scan finds;
+//  - a skim that does not ask for an exact scan finds what an exact scan finds;
 //  - storing the two resolution values changes only the bytes inside the
 //    edits, and a fresh scan of a registry file then reads exactly those
 //    values, and the key's other values as they were;
@@ -89,7 +90,7 @@ bool sameValue(const QVariant &a, const QVariant &b)
 
 bool sameScan(const WineRegistryKeyScan &a, const WineRegistryKeyScan &b)
 {
-    if (a.isRegistryFile != b.isRegistryFile || a.size != b.size || a.lineEnding != b.lineEnding
+    if (a.needsExactScan != b.needsExactScan || a.isRegistryFile != b.isRegistryFile || a.size != b.size || a.lineEnding != b.lineEnding
         || a.endsWithLineEnding != b.endsWithLineEnding || a.endsInContinuation != b.endsInContinuation
         || a.keyPath != b.keyPath || a.keyFound != b.keyFound || a.keyEnd != b.keyEnd
         || a.values.size() != b.values.size())
@@ -148,23 +149,46 @@ bool sameValues(const QVector<QPair<QString, QVariant>> &a, const QVector<QPair<
     return true;
 }
 
+WineRegistryKeyScan scanWhole(const QByteArray &bytes, WineRegistryScanner::View view,
+                              WineRegistryScanner::Pace pace)
+{
+    WineRegistryScanner scanner(KeyPath, view, pace);
+    scanner.feed(bytes.constData(), bytes.size());
+    return scanner.finish();
+}
+
+WineRegistryKeyScan scanInChunks(const QByteArray &bytes, WineRegistryScanner::View view,
+                                 WineRegistryScanner::Pace pace, Choices &choices)
+{
+    WineRegistryScanner scanner(KeyPath, view, pace);
+    for (qsizetype at = 0; at < bytes.size();) {
+        const qsizetype length = std::min(choices.chunkSize(), bytes.size() - at);
+        scanner.feed(bytes.constData() + at, length);
+        at += length;
+    }
+    return scanner.finish();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    using Pace = WineRegistryScanner::Pace;
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     Choices choices(bytes);
     const auto view = (choices.next() & 1) ? WineRegistryScanner::View::Program32Bit
                                            : WineRegistryScanner::View::Native;
 
+    const WineRegistryKeyScan exact = scanWhole(bytes, view, Pace::Exact);
+    check(!exact.needsExactScan, "an exact scan settles every file");
+    check(sameScan(scanInChunks(bytes, view, Pace::Exact, choices), exact),
+          "an exact scan in chunks finds what a whole one finds");
+    const WineRegistryKeyScan skimmed = scanWhole(bytes, view, Pace::Skim);
+    check(sameScan(scanInChunks(bytes, view, Pace::Skim, choices), skimmed),
+          "a skim in chunks finds what a whole one finds");
+    check(skimmed.needsExactScan || sameScan(skimmed, exact), "a skim that settles the file finds what an exact scan finds");
     const WineRegistryKeyScan whole = WineRegistryScanner::scan(bytes, KeyPath, view);
-    WineRegistryScanner chunked(KeyPath, view);
-    for (qsizetype at = 0; at < bytes.size();) {
-        const qsizetype length = std::min(choices.chunkSize(), bytes.size() - at);
-        chunked.feed(bytes.constData() + at, length);
-        at += length;
-    }
-    check(sameScan(chunked.finish(), whole), "a scan in chunks finds what a whole scan finds");
+    check(sameScan(whole, exact), "scan() finds what an exact scan finds");
 
     const quint32 width = choices.value();
     const quint32 height = choices.value();
