@@ -296,12 +296,13 @@ QByteArray plainHeaderPath(const QStringList &path)
 // compared as Wine compares ASCII: case-insensitively. -1 when an escape or a
 // byte beyond ASCII stands in the way first, or the path matches to its end:
 // then only unescaping the header can tell.
-qsizetype plainDifference(const char *text, const char *end, const QByteArray &lowerPath)
+// `from` says how much of the text is known to match already.
+qsizetype plainDifference(const char *text, const char *end, const QByteArray &lowerPath, qsizetype from = 0)
 {
     const char *path = lowerPath.constData();
     const qsizetype length = lowerPath.size();
     const qsizetype available = end - text;
-    for (qsizetype i = 0; i < available; ++i) {
+    for (qsizetype i = from; i < available; ++i) {
         const char c = text[i];
         const bool plain = c != '\\' && static_cast<unsigned char>(c) < 0x80;
         if (i == length)
@@ -344,6 +345,9 @@ WineRegistryScanner::WineRegistryScanner(const QStringList &keyPath, View view, 
     }
     for (int t = 0; t < 2; ++t)
         m_plainPaths[t] = plainHeaderPath(m_targets[t].path);
+    while (m_sharedPlainLength < qMin(m_plainPaths[0].size(), m_plainPaths[1].size())
+           && m_plainPaths[0].at(m_sharedPlainLength) == m_plainPaths[1].at(m_sharedPlainLength))
+        ++m_sharedPlainLength;
 }
 
 void WineRegistryScanner::feed(const char *data, qsizetype size)
@@ -553,10 +557,16 @@ int WineRegistryScanner::targetNamedBy(const char *text, const char *end)
     // apart without unescaping. A header that reaches "Software\Wow6432Node"
     // is always unescaped, since that key's presence redirects the look-up.
     static const qsizetype wowNodeLength = qsizetype(std::strlen("Software\\\\Wow6432Node"));
-    if (!m_plainPaths[0].isEmpty() && plainDifference(text, end, m_plainPaths[0]) >= 0) {
+    const qsizetype native = m_plainPaths[0].isEmpty() ? -1 : plainDifference(text, end, m_plainPaths[0]);
+    if (native >= 0) {
         if (!m_redirects)
             return -1;
-        const qsizetype wow = m_plainPaths[1].isEmpty() ? -1 : plainDifference(text, end, m_plainPaths[1]);
+        // The two paths share their start, where they also differ from the header alike.
+        qsizetype wow = native;
+        if (m_plainPaths[1].isEmpty())
+            wow = -1;
+        else if (native >= m_sharedPlainLength)
+            wow = plainDifference(text, end, m_plainPaths[1], m_sharedPlainLength);
         if (wow >= 0 && wow < wowNodeLength)
             return -1;
     }

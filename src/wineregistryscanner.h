@@ -90,6 +90,7 @@ private:
 
     Target m_targets[2]; // the key as asked for, and its Wow6432Node twin
     QByteArray m_plainPaths[2]; // the targets as headers spell them, when that is plain
+    qsizetype m_sharedPlainLength = 0;
     bool m_hasWow6432Node = false;
     bool m_redirects = false;
 
