@@ -64,6 +64,7 @@ public:
     void feed(const char *data, qsizetype size);
     WineRegistryKeyScan finish();
 
+    // A whole file in memory: skimmed, and read line by line only if the skim asks for it.
     static WineRegistryKeyScan scan(const QByteArray &bytes, const QStringList &keyPath,
                                     View view = View::Native);
 
