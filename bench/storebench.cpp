@@ -39,11 +39,6 @@ constexpr double WriteTarget = 1.5;
     std::exit(1);
 }
 
-QStringList gameKeyPath()
-{
-    return VideoSettingsStore::KeyPath.split(QLatin1Char('\\')).mid(1); // below HKEY_CURRENT_USER
-}
-
 QByteArray readWhole(const QString &fileName)
 {
     QFile file(fileName);
@@ -102,7 +97,7 @@ void benchmark(const QString &source)
     if (!QFile::copy(source, userReg))
         fail(QStringLiteral("cannot copy %1").arg(source));
     const qint64 size = QFileInfo(userReg).size();
-    const QStringList keyPath = gameKeyPath();
+    const QStringList keyPath = VideoSettingsStore::keyPathBelowCurrentUser();
 
     const auto newStore = [&] {
         return VideoSettingsStore(std::make_unique<WinePrefixBackend>(prefix.path(), keyPath));

@@ -10,8 +10,6 @@
 #include "wineprefixbackend.h"
 #endif
 
-#include <QStringList>
-
 const QString VideoSettingsStore::KeyPath =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Blizzard Entertainment\\Warcraft III\\Video");
 
@@ -28,11 +26,16 @@ std::unique_ptr<SettingsBackend> platformBackend()
     return std::make_unique<RegistryBackend>(VideoSettingsStore::KeyPath);
 #else
     return std::make_unique<WinePrefixBackend>(WinePrefixBackend::defaultPrefix(),
-                                               VideoSettingsStore::KeyPath.split(QLatin1Char('\\')).mid(1));
+                                               VideoSettingsStore::keyPathBelowCurrentUser());
 #endif
 }
 
 } // namespace
+
+QStringList VideoSettingsStore::keyPathBelowCurrentUser()
+{
+    return KeyPath.split(QLatin1Char('\\')).mid(1);
+}
 
 VideoSettingsStore::VideoSettingsStore()
     : VideoSettingsStore(platformBackend())

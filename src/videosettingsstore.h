@@ -5,6 +5,7 @@
 #define TARNWICK_VIDEOSETTINGSSTORE_H
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -34,6 +35,9 @@ public:
 
     // The key of the game's video settings, under HKEY_CURRENT_USER.
     static const QString KeyPath;
+    // The same key's path components below HKEY_CURRENT_USER, as a Wine
+    // prefix's user.reg names it.
+    static QStringList keyPathBelowCurrentUser();
 
 private:
     QString readText(const QString &name) const;

@@ -90,23 +90,25 @@ bool WinePrefixBackend::FileIdentity::operator==(const FileIdentity &other) cons
     return device == other.device && inode == other.inode && size == other.size && modifiedNs == other.modifiedNs;
 }
 
+WinePrefixBackend::FileIdentity WinePrefixBackend::FileIdentity::of(const struct stat &info)
+{
+    return {info.st_dev, info.st_ino, info.st_size, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 std::optional<WinePrefixBackend::FileIdentity> WinePrefixBackend::identityOf(int fd)
 {
     struct stat info = {};
     if (::fstat(fd, &info) != 0)
         return std::nullopt;
-    return FileIdentity{info.st_dev, info.st_ino, info.st_size,
-                        qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return FileIdentity::of(info);
 }
 
 std::optional<WinePrefixBackend::FileIdentity> WinePrefixBackend::identityOf(const QString &fileName)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    struct stat info = {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
         return std::nullopt;
-    const auto identity = identityOf(fd);
-    ::close(fd);
-    return identity;
+    return FileIdentity::of(info);
 }
 
 const WineRegistryKeyScan &WinePrefixBackend::scan()

@@ -11,7 +11,7 @@
 #include <QStringList>
 
 #include <optional>
-#include <sys/types.h>
+#include <sys/stat.h>
 
 // The game's settings where Wine keeps them: a key of the current user's
 // registry file, user.reg, in a Wine prefix. Reading scans the file once; a
@@ -42,6 +42,7 @@ private:
         ino_t inode = 0;
         off_t size = 0;
         qint64 modifiedNs = 0;
+        static FileIdentity of(const struct stat &info);
         bool operator==(const FileIdentity &other) const;
         bool operator!=(const FileIdentity &other) const { return !(*this == other); }
     };

@@ -424,10 +424,7 @@ void WineRegistryScanner::readLines(const char *begin, const char *end)
 {
     const qint64 base = m_offset;
     m_offset += end - begin;
-    if ((!m_atFirstLine && !m_isRegistryFile) || m_needsExactScan)
-        return; // nothing more to learn from this file in this pass
-
-    for (const char *p = begin; p < end;) {
+    for (const char *p = begin; p < end && !m_needsExactScan;) {
         if (!m_atFirstLine && !m_isRegistryFile)
             return; // Wine ignores the whole file
         if (isSkimming()) {
@@ -523,9 +520,9 @@ void WineRegistryScanner::readLine(const char *line, qsizetype length, qint64 of
     } else if (text == end) {
         return; // a blank line
     } else if (*text == '[') {
-        readHeader(text + 1, end, m_lineEnd);
+        readHeader(text + 1, end);
     } else if (*text == '"' || *text == '@') {
-        readValue(text, line, end, m_lineOffset);
+        readValue(text, line, end);
     }
     if (m_section >= 0)
         m_targets[m_section].keyEnd = m_lineEnd;
@@ -540,13 +537,11 @@ void WineRegistryScanner::readFirstLine(const char *content, qsizetype length, b
         m_lineEnding = "\r\n";
 }
 
-void WineRegistryScanner::readHeader(const char *text, const char *end, qint64 lineEnd)
+void WineRegistryScanner::readHeader(const char *text, const char *end)
 {
     m_section = targetNamedBy(text, end);
-    if (m_section >= 0) {
+    if (m_section >= 0)
         m_targets[m_section].found = true;
-        m_targets[m_section].keyEnd = lineEnd;
-    }
 }
 
 // Which target the section header names, if any. Wine splits the unescaped
@@ -605,7 +600,7 @@ int WineRegistryScanner::targetNamedBy(const char *text, const char *end)
     return -1;
 }
 
-void WineRegistryScanner::readValue(const char *text, const char *contentBegin, const char *end, qint64 lineBegin)
+void WineRegistryScanner::readValue(const char *text, const char *line, const char *end)
 {
     const bool ofKey = m_section >= 0;
     // Outside the key only a hex value that continues onto the next line matters,
@@ -631,12 +626,12 @@ void WineRegistryScanner::readValue(const char *text, const char *contentBegin, 
         return;
     p = skipSpace(p + 1, end);
 
-    WineRegistryValueLine line;
-    line.name = name;
-    line.nameBegin = lineBegin + (text - contentBegin);
-    line.nameEnd = lineBegin + (nameEnd - contentBegin);
-    line.contentEnd = m_contentEnd;
-    line.lineEnd = m_lineEnd;
+    WineRegistryValueLine definition;
+    definition.name = name;
+    definition.nameBegin = m_lineOffset + (text - line);
+    definition.nameEnd = m_lineOffset + (nameEnd - line);
+    definition.contentEnd = m_contentEnd;
+    definition.lineEnd = m_lineEnd;
 
     // From here Wine has created the value: bad data leaves it empty, not absent.
     const DataTag tag = readDataTag(p, end);
@@ -647,13 +642,13 @@ void WineRegistryScanner::readValue(const char *text, const char *contentBegin, 
         if (ofKey) {
             QString data;
             if (decodeEscaped(tag.data, end, '"', &data) && (tag.type == RegSz || tag.type == RegExpandSz))
-                line.value = data;
+                definition.value = data;
         }
         break;
     case DataTag::Dword:
         if (ofKey) {
             const char *next = nullptr;
-            line.value = int(qint32(quint32(parseUnsignedHex(tag.data, end, &next))));
+            definition.value = int(qint32(quint32(parseUnsignedHex(tag.data, end, &next))));
         }
         break;
     case DataTag::Hex: {
@@ -662,7 +657,7 @@ void WineRegistryScanner::readValue(const char *text, const char *contentBegin, 
         m_continues = hex == HexLine::Continues;
         m_definitionType = tag.type;
         if (ofKey) {
-            m_targets[m_section].values.append(line);
+            m_targets[m_section].values.append(definition);
             if (!m_continues)
                 endDefinition(hex == HexLine::Complete);
         }
@@ -670,7 +665,7 @@ void WineRegistryScanner::readValue(const char *text, const char *contentBegin, 
     }
     }
     if (ofKey)
-        m_targets[m_section].values.append(line);
+        m_targets[m_section].values.append(definition);
 }
 
 void WineRegistryScanner::readContinuation(const char *text, const char *end)

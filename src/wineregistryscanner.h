@@ -83,8 +83,8 @@ private:
     static bool mayContinue(const char *line, const char *end);
     void readLine(const char *line, qsizetype length, qint64 offset);
     void readFirstLine(const char *content, qsizetype length, bool hasLineEnding);
-    void readHeader(const char *text, const char *end, qint64 lineEnd);
-    void readValue(const char *text, const char *contentBegin, const char *end, qint64 lineBegin);
+    void readHeader(const char *text, const char *end);
+    void readValue(const char *text, const char *line, const char *end);
     void readContinuation(const char *text, const char *end);
     void endDefinition(bool wellFormed);
     int targetNamedBy(const char *text, const char *end);

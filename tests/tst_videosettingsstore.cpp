@@ -45,6 +45,19 @@ std::unique_ptr<SettingsBackend> wineBackend(const QString &prefix)
     return std::make_unique<WinePrefixBackend>(prefix, GameKey);
 }
 
+// The registry backend takes its file from the working folder; the Wine one from the prefix.
+std::unique_ptr<SettingsBackend> backendFor(Backend backend, const QString &prefix)
+{
+    if (backend == Backend::Registry)
+        return std::make_unique<RegistryBackend>(VideoSettingsStore::KeyPath);
+    return wineBackend(prefix);
+}
+
+const char *nameOf(Backend backend)
+{
+    return backend == Backend::Registry ? "registry" : "Wine";
+}
+
 // Files left in a folder besides user.reg, such as an abandoned temporary copy.
 QStringList strayFiles(const QString &folder)
 {
@@ -151,7 +164,7 @@ void TestVideoSettingsStore::tellsWhetherTheGameIsThere_data()
     };
     for (Backend backend : {Backend::Registry, Backend::WinePrefix}) {
         for (const Case &c : cases) {
-            QTest::addRow("%s: %s", backend == Backend::Registry ? "registry" : "Wine", c.name)
+            QTest::addRow("%s: %s", nameOf(backend), c.name)
                 << backend << c.width << c.height << c.found << QString(c.text);
         }
     }
@@ -175,13 +188,7 @@ void TestVideoSettingsStore::tellsWhetherTheGameIsThere()
     } else {
         prefix = std::make_unique<Prefix>(userRegWith(width, height));
     }
-    const auto makeBackend = [&]() -> std::unique_ptr<SettingsBackend> {
-        if (backend == Backend::Registry)
-            return std::make_unique<RegistryBackend>(VideoSettingsStore::KeyPath);
-        return wineBackend(prefix->path());
-    };
-
-    const VideoSettingsStore store(makeBackend());
+    const VideoSettingsStore store(backendFor(backend, prefix ? prefix->path() : QString()));
     QCOMPARE(store.isGameFound(), found);
     QCOMPARE(store.storedResolutionText(), text);
 }
@@ -216,7 +223,7 @@ void TestVideoSettingsStore::writesIntegersThatAFreshStoreReadsBack_data()
     QTest::addColumn<int>("height");
 
     for (Backend backend : {Backend::Registry, Backend::WinePrefix}) {
-        const char *name = backend == Backend::Registry ? "registry" : "Wine";
+        const char *name = nameOf(backend);
         QTest::addRow("%s: 1280 x 1024", name) << backend << "1280" << "1024" << 1280 << 1024;
         QTest::addRow("%s: leading zero", name) << backend << "0768" << "600" << 768 << 600;
         QTest::addRow("%s: letters store 0", name) << backend << "abc" << "768" << 0 << 768;
@@ -233,17 +240,12 @@ void TestVideoSettingsStore::writesIntegersThatAFreshStoreReadsBack()
     QFETCH(int, height);
 
     Prefix prefix(fixture("user-found.reg"));
-    const auto makeBackend = [&]() -> std::unique_ptr<SettingsBackend> {
-        if (backend == Backend::Registry)
-            return std::make_unique<RegistryBackend>(VideoSettingsStore::KeyPath);
-        return wineBackend(prefix.path());
-    };
 
     {
-        VideoSettingsStore store(makeBackend());
+        VideoSettingsStore store(backendFor(backend, prefix.path()));
         QVERIFY2(store.writeResolution(widthText, heightText), qPrintable(store.errorString()));
     }
-    const VideoSettingsStore fresh(makeBackend());
+    const VideoSettingsStore fresh(backendFor(backend, prefix.path()));
     QVERIFY(fresh.isGameFound());
     QCOMPARE(fresh.storedResolutionText(), QStringLiteral("%1 * %2").arg(width).arg(height));
 
